@@ -54,8 +54,8 @@ TFormPrincipal::TFormPrincipal(const QString &configurationPath, QWidget *parent
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(0, 0, 543, 368);
-    TabSheet1 = new QWidget;
-    TabSheet3 = new TConfigurationPage;
+    TabSheet1 = new QWidget(PageControl1);
+    TabSheet3 = new TConfigurationPage(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Leitores"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Configurações"));
     BuildReadingsPage();

@@ -2,7 +2,7 @@
 
 #include "clusterrule.h"
 
-#include <QMetaObject>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <chrono>
@@ -92,6 +92,13 @@ TSerialPortNG::TSerialPortNG(QObject *parent)
     : QObject(parent)
 {
     notifyFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    handOffFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    handOffNotifier_ = new QSocketNotifier(handOffFd_, QSocketNotifier::Read, this);
+    connect(handOffNotifier_, &QSocketNotifier::activated, this, [this] {
+        std::uint64_t count;
+        [[maybe_unused]] auto n = read(handOffFd_, &count, sizeof count);
+        Deliver();
+    });
     worker_ = std::thread([this] { Run(); });
 }
 
@@ -105,6 +112,8 @@ TSerialPortNG::~TSerialPortNG()
     stateChanged_.notify_all();
     Notify();
     worker_.join();
+    delete handOffNotifier_;
+    close(handOffFd_);
     close(notifyFd_);
 }
 
@@ -325,7 +334,8 @@ void TSerialPortNG::HandOff(int fd, QByteArray bytes)
     if (!OnRxClusterEvent)
         return;
     const std::uint64_t ticket = ++posted_;
-    QMetaObject::invokeMethod(this, [this, ticket] { Deliver(ticket); }, Qt::QueuedConnection);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] auto n = write(handOffFd_, &one, sizeof one);
     // Commands sent meanwhile still go out at once.
     while (handled_.load() < ticket && !StopRequested()) {
         pollfd fds[2] = {{notifyFd_, POLLIN, 0}, {fd, short(sendInProgress_.load() ? POLLOUT : 0), 0}};
@@ -338,16 +348,17 @@ void TSerialPortNG::HandOff(int fd, QByteArray bytes)
     }
 }
 
-void TSerialPortNG::Deliver(std::uint64_t ticket)
+void TSerialPortNG::Deliver()
 {
+    const std::uint64_t ticket = posted_.load();
+    if (handled_.load() >= ticket)
+        return;
     try {
         if (OnRxClusterEvent)
             OnRxClusterEvent(*this);
     } catch (...) {
         // A reading that fails writes nothing; the next cluster is read as usual.
     }
-    std::uint64_t seen = handled_.load();
-    while (seen < ticket && !handled_.compare_exchange_weak(seen, ticket)) {
-    }
+    handled_ = ticket;
     Notify();
 }

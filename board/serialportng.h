@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QString>
 
+class QSocketNotifier;
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -62,7 +64,7 @@ private:
     bool ServiceWrite(int fd);
     void FinishAndRelease(int fd);
     void HandOff(int fd, QByteArray bytes);
-    void Deliver(std::uint64_t ticket);
+    void Deliver();
     void Notify();
     void DrainNotify();
     bool StopRequested() const { return closeRequested_.load() || quit_.load(); }
@@ -93,6 +95,12 @@ private:
     std::mutex queueMutex_;
     std::deque<QByteArray> clusters_;
 
+    // Wakes the worker: a send, a close, the end of a hand-off.
     int notifyFd_ = -1;
+    // Wakes the user-interface thread's event loop for a hand-off; a file
+    // descriptor rather than a posted event, so that nothing but the counters
+    // and the locked queue passes between the threads.
+    int handOffFd_ = -1;
+    QSocketNotifier *handOffNotifier_ = nullptr;
     std::thread worker_;
 };

@@ -1,4 +1,6 @@
 #include "inifile.h"
+#include "qtprint.h"
+#include "unwritable.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +15,10 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -564,70 +564,19 @@ TEST_F(IniFileTest, FailsWhenTheFolderDoesNotExist)
 
 // ---------------------------------------------------------------------------
 
-// Root writes through any mode bits, so an unwritable file or folder is made
-// with the immutable attribute, as chattr +i does.
-bool SetImmutable(const QString &path, bool on, std::string *error = nullptr)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = "open: " + std::string(std::strerror(errno));
-        return false;
-    }
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    if (!ok && error)
-        *error = "ioctl: " + std::string(std::strerror(errno));
-    ::close(fd);
-    return ok;
-}
-
 class UnwritableTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        // /tmp may be a tmpfs or an overlay without file attributes; the
-        // working directory of the test run is the fallback.
-        std::string reasons;
-        for (const QString &base : {QDir::tempPath(), QDir::currentPath()}) {
-            auto dir = std::make_unique<QTemporaryDir>(base + "/ini-unwritable-XXXXXX");
-            if (!dir->isValid())
-                continue;
-            const QString probe = dir->filePath("probe");
-            WriteBytes(probe, "x");
-            std::string error;
-            if (SetImmutable(probe, true, &error)) {
-                SetImmutable(probe, false);
-                QFile::remove(probe);
-                dir_ = std::move(dir);
-                return;
-            }
-            QFile::remove(probe);
-            reasons += " " + base.toStdString() + ": " + error + ";";
-        }
-        GTEST_SKIP() << "the immutable attribute cannot be set here:" << reasons;
+        if (!dir_.IsValid())
+            GTEST_SKIP() << dir_.Why();
     }
 
-    void TearDown() override
-    {
-        for (const QString &path : immutable_)
-            SetImmutable(path, false);
-    }
+    void makeImmutable(const QString &path) { ASSERT_TRUE(dir_.MakeImmutable(path)) << path.toStdString(); }
 
-    void makeImmutable(const QString &path)
-    {
-        ASSERT_TRUE(SetImmutable(path, true));
-        immutable_.push_back(path);
-    }
+    QString path() const { return dir_.FilePath("Varnix.ini"); }
 
-    QString path() const { return dir_->filePath("Varnix.ini"); }
-
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::vector<QString> immutable_;
+    ImmutableCapableDir dir_;
 };
 
 TEST_F(UnwritableTest, ImmutableFileIsLeftAsItWas)
@@ -641,7 +590,7 @@ TEST_F(UnwritableTest, ImmutableFileIsLeftAsItWas)
     ini.WriteInteger("B", "k", 3);
     ExpectUnableToWrite(ini, path());
     EXPECT_EQ(ReadBytes(path()), original);
-    EXPECT_EQ(Entries(dir_->path()), QStringList{"Varnix.ini"});
+    EXPECT_EQ(Entries(dir_.Path()), QStringList{"Varnix.ini"});
 
     // The changes are still pending and reach the disk once it allows.
     SetImmutable(path(), false);
@@ -654,7 +603,7 @@ TEST_F(UnwritableTest, MessageNamesThePathAsGiven)
     const QByteArray original = "[A]\r\nk=1\r\n";
     WriteBytes(path(), original);
     makeImmutable(path());
-    const QString doubled = dir_->path() + "//Varnix.ini";
+    const QString doubled = dir_.Path() + "//Varnix.ini";
 
     TIniFile ini(doubled);
     ini.WriteInteger("A", "k", 2);
@@ -666,23 +615,23 @@ TEST_F(UnwritableTest, ImmutableFolderWithTheFile)
 {
     const QByteArray original = "[A]\r\nk=1\r\n";
     WriteBytes(path(), original);
-    makeImmutable(dir_->path());
+    makeImmutable(dir_.Path());
 
     TIniFile ini(path());
     ini.WriteInteger("A", "k", 2);
     ExpectUnableToWrite(ini, path());
     EXPECT_EQ(ReadBytes(path()), original);
-    EXPECT_EQ(Entries(dir_->path()), QStringList{"Varnix.ini"});
+    EXPECT_EQ(Entries(dir_.Path()), QStringList{"Varnix.ini"});
 }
 
 TEST_F(UnwritableTest, ImmutableFolderWithoutTheFile)
 {
-    makeImmutable(dir_->path());
+    makeImmutable(dir_.Path());
 
     TIniFile ini(path());
     ini.WriteInteger("A", "k", 2);
     ExpectUnableToWrite(ini, path());
-    EXPECT_TRUE(Entries(dir_->path()).isEmpty());
+    EXPECT_TRUE(Entries(dir_.Path()).isEmpty());
 }
 
 // ---------------------------------------------------------------------------
