@@ -196,22 +196,13 @@ void TFormPrincipal::SerialPortNG1RxClusterEvent(TSerialPortNG &sender)
     if (sender.OldestClusterSize() < 0)
         return;
     const QByteArray cluster = sender.TakeOldestCluster();
-    if (cluster.isEmpty())
-        return;
-    const auto reading = varnix::DecodeFrame(static_cast<std::uint8_t>(cluster[0]),
-                                             cluster.size() > 1 ? static_cast<std::uint8_t>(cluster[1]) : 0);
-    int precision = 0;
-    QString ratio, unit;
-    if (reading.ChannelCode < varnix::ChannelCount) {
-        const int channel = reading.ChannelCode + 1;
+    const auto fields = [this](unsigned channel) {
         bool isInteger = false;
-        precision = TabSheet3->PrecisionText(channel).toInt(&isInteger);
-        if (!isInteger)
-            precision = 0;
-        ratio = TabSheet3->Ratio(channel);
-        unit = TabSheet3->Unit(channel);
-    }
-    const auto shown = varnix::FormatReading(reading, precision, ratio.toStdString(), unit.toStdString(), numberFormat_);
+        const int precision = TabSheet3->PrecisionText(channel).toInt(&isInteger);
+        return varnix::ChannelFields{isInteger ? precision : 0, TabSheet3->Ratio(channel).toStdString(),
+                                     TabSheet3->Unit(channel).toStdString()};
+    };
+    const auto shown = varnix::ReadCluster(std::string_view(cluster.constData(), cluster.size()), fields, numberFormat_);
     if (shown)
         Displays[shown->display - 1]->setText(QString::fromStdString(shown->text));
 }

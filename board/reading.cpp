@@ -221,4 +221,18 @@ std::optional<DisplayText> FormatReading(const Reading &reading, int precision, 
     return DisplayText{reading.ChannelCode + 1, FormatFixed(scaled, precision, format) + " " + std::string(unit)};
 }
 
+std::optional<DisplayText> ReadCluster(std::string_view cluster,
+                                       const std::function<ChannelFields(unsigned channel)> &fields,
+                                       const NumberFormat &format)
+{
+    if (cluster.empty())
+        return std::nullopt;
+    const Reading reading = DecodeFrame(static_cast<std::uint8_t>(cluster[0]),
+                                        cluster.size() > 1 ? static_cast<std::uint8_t>(cluster[1]) : 0);
+    if (reading.ChannelCode >= ChannelCount)
+        return FormatReading(reading, 0, {}, {}, format);
+    const ChannelFields channel = fields(reading.ChannelCode + 1);
+    return FormatReading(reading, channel.precision, channel.ratio, channel.unit, format);
+}
+
 } // namespace varnix

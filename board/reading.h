@@ -18,6 +18,7 @@
 // Nothing here does I/O or keeps state; the locale's separators are passed in.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -68,5 +69,20 @@ long double ParseRatio(std::string_view text, const NumberFormat &format);
 // zero, or the quotient overflows.
 std::optional<DisplayText> FormatReading(const Reading &reading, int precision, std::string_view ratio,
                                          std::string_view unit, const NumberFormat &format);
+
+// A channel's settings as its fields hold them at the moment of a reading.
+struct ChannelFields {
+    int precision = 3;
+    std::string ratio = "1";
+    std::string unit;
+};
+
+// The reading that a received cluster gives: its first two bytes are the
+// frame (a one-byte cluster's second byte is 0) and the rest are dropped; an
+// empty cluster gives nothing. fields(channel) is asked only for the channel
+// a scaled reading names (1..5). Throws ReadingError as FormatReading does.
+std::optional<DisplayText> ReadCluster(std::string_view cluster,
+                                       const std::function<ChannelFields(unsigned channel)> &fields,
+                                       const NumberFormat &format);
 
 } // namespace varnix

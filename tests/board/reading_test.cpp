@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace varnix;
 
@@ -175,6 +176,41 @@ TEST(DecodeFrame, IsTotalOverAllBytePairs)
             ASSERT_TRUE(shown.has_value());
             ASSERT_EQ(shown->display, r.ChannelCode < 5 ? r.ChannelCode + 1 : 1u);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ReadCluster, TakesTheFirstFrameAndAsksOnlyTheNamedChannel)
+{
+    std::vector<unsigned> asked;
+    const auto fields = [&](unsigned channel) {
+        asked.push_back(channel);
+        return ChannelFields{2, "1", "A"};
+    };
+    const struct {
+        std::string cluster;
+        std::optional<unsigned> display;
+        const char *text;
+        std::vector<unsigned> asked;
+    } cases[] = {
+        {std::string("\xff\x23\x00\x10", 4), 3u, "5,00 A", {3}},
+        {std::string("\x80", 1), 1u, "0,63 A", {1}},
+        {std::string("\xff\x53", 2), 1u, "4,995 v", {}},
+        {std::string(), std::nullopt, "", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        asked.clear();
+        const auto shown = ReadCluster(c.cluster, fields, PtBr);
+        ASSERT_EQ(shown.has_value(), c.display.has_value());
+        if (shown) {
+            EXPECT_EQ(shown->display, *c.display);
+            EXPECT_EQ(shown->text, c.text);
+        }
+        EXPECT_EQ(asked, c.asked);
     }
 }
 
