@@ -1,5 +1,7 @@
 #include "formprincipal.h"
 
+#include "autoreader.h"
+#include "chartpage.h"
 #include "configuration.h"
 #include "configurationpage.h"
 #include "errorbox.h"
@@ -7,11 +9,16 @@
 #include "portmap.h"
 #include "serialportng.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -56,21 +63,43 @@ TFormPrincipal::TFormPrincipal(const QString &configurationPath, QWidget *parent
     PageControl1->setGeometry(0, 0, 543, 368);
     TabSheet1 = new QWidget(PageControl1);
     TabSheet3 = new TConfigurationPage(PageControl1);
+    TabSheet4 = new TChartPage(history_, PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Leitores"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Configurações"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("Gráfico"));
     BuildReadingsPage();
 
     SerialPortNG1 = new TSerialPortNG(this);
     SerialPortNG1->OnRxClusterEvent = [this](TSerialPortNG &sender) { SerialPortNG1RxClusterEvent(sender); };
 
+    AutoReader = new TAutoReader(
+        [this] {
+            std::vector<int> channels;
+            for (int ch = 1; ch <= 5; ++ch)
+                if (TabSheet3->RecordFlag(ch))
+                    channels.push_back(ch);
+            return channels;
+        },
+        [this](int channel) { ReadChannel(channel); }, this);
+
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == 0)
             Guard([this] { TabSheet1Show(); });
+        else if (index == 2)
+            Guard([this] { ChartPageShow(); });
     });
+    connect(TabSheet3->Edit2, &QLineEdit::textChanged, TabSheet4, &TChartPage::SetTitle);
+    connect(TabSheet4->ExportButton, &QPushButton::clicked, this, [this] { Guard([this] { ExportCsvClick(); }); });
+    connect(TabSheet4->ClearButton, &QPushButton::clicked, this, [this] { Guard([this] { ClearClick(); }); });
+    connect(TabSheet4->AutoReading, &QCheckBox::toggled, this, [this](bool on) { Guard([this, on] { AutoReadingToggled(on); }); });
+    connect(TabSheet4->IntervalSeconds, &QSpinBox::valueChanged, this,
+            [this](int seconds) { AutoReader->SetInterval(seconds * 1000); });
     connect(TabSheet3->BitBtn1, &QPushButton::clicked, this, [this] { Guard([this] { BitBtn1Click(); }); });
     connect(TabSheet3->BitBtn7, &QPushButton::clicked, this, [this] { Guard([this] { BitBtn7Click(); }); });
 
     Guard([this] { FormCreate(); });
+    TabSheet4->SetTitle(TabSheet3->BoardTitle());
+    TabSheet4->Refresh();
 }
 
 TFormPrincipal::~TFormPrincipal() = default;
@@ -120,6 +149,7 @@ void TFormPrincipal::BuildReadingsPage()
 
     StatusBar1 = new QStatusBar(TabSheet1);
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFont(WindowFont(11));
     StatusBar1->setGeometry(0, 316, 535, 24);
     StatusPanels[0] = new QLabel(QStringLiteral("Porta:"));
     StatusPanels[0]->setFixedWidth(100);
@@ -203,8 +233,71 @@ void TFormPrincipal::SerialPortNG1RxClusterEvent(TSerialPortNG &sender)
                                      TabSheet3->Unit(channel).toStdString()};
     };
     const auto shown = varnix::ReadCluster(std::string_view(cluster.constData(), cluster.size()), fields, numberFormat_);
-    if (shown)
-        Displays[shown->display - 1]->setText(QString::fromStdString(shown->text));
+    if (!shown)
+        return;
+    Displays[shown->display - 1]->setText(QString::fromStdString(shown->text));
+    Record(*shown);
+}
+
+// Readings shown on a channel whose record flag is ticked are kept, with the
+// saved title that the readings page shows for that channel.
+void TFormPrincipal::Record(const varnix::DisplayText &shown)
+{
+    const int channel = static_cast<int>(shown.display);
+    if (!TabSheet3->RecordFlag(channel))
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    history_.Add(now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60, shown.reading,
+                 TitleLabels[channel - 1]->text().toStdString(), shown.precision, shown.ratio,
+                 TabSheet3->Unit(channel).toStdString());
+    TabSheet4->ReadingRecorded();
+}
+
+void TFormPrincipal::ChartPageShow()
+{
+    const auto titles = varnix::ReadChannelTitles(configurationPath_);
+    const auto units = varnix::ReadChannelUnits(configurationPath_);
+    if (titles && units)
+        TabSheet4->SetLegend(*titles, *units);
+    TabSheet4->Refresh();
+}
+
+void TFormPrincipal::ExportCsvClick()
+{
+    const QString plain = QStringLiteral("CSV, vírgula e ponto decimal (*.csv)");
+    const QString local = QStringLiteral("CSV para planilha, ponto e vírgula e \"%1\" decimal (*.csv)")
+                              .arg(QString::fromStdString(numberFormat_.decimalSeparator));
+    QString chosen = plain;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar CSV"),
+                                                      QDir::home().filePath(QStringLiteral("leituras-varnix.csv")),
+                                                      plain + QStringLiteral(";;") + local, &chosen);
+    if (path.isEmpty())
+        return;
+    ExportCsv(path, chosen == local ? varnix::CsvStyle::Locale : varnix::CsvStyle::Plain);
+}
+
+void TFormPrincipal::ExportCsv(const QString &path, varnix::CsvStyle style)
+{
+    varnix::WriteCsvFile(path, history_, style, numberFormat_);
+}
+
+void TFormPrincipal::ClearClick()
+{
+    history_.Clear();
+    TabSheet4->Rebuild();
+}
+
+void TFormPrincipal::AutoReadingToggled(bool on)
+{
+    if (!on) {
+        AutoReader->Stop();
+        return;
+    }
+    if (!SerialPortNG1->Active()) {
+        TabSheet4->AutoReading->setChecked(false);
+        return;
+    }
+    AutoReader->Start(TabSheet4->IntervalSeconds->value() * 1000);
 }
 
 void TFormPrincipal::closeEvent(QCloseEvent *event)
@@ -215,6 +308,7 @@ void TFormPrincipal::closeEvent(QCloseEvent *event)
 
 void TFormPrincipal::FormClose()
 {
+    AutoReader->Stop();
     SerialPortNG1->SendText(QByteArray(1, CloseCommand));
     SerialPortNG1->SetActive(false);
 }

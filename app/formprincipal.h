@@ -4,7 +4,9 @@
 // read buttons, and the configuration page. It wires the controls to the
 // board link and to the settings file, and keeps no state of its own.
 
+#include "csvexport.h"
 #include "reading.h"
+#include "readinghistory.h"
 
 #include <QWidget>
 
@@ -16,6 +18,8 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
+class TAutoReader;
+class TChartPage;
 class TConfigurationPage;
 class TSerialPortNG;
 
@@ -39,10 +43,19 @@ public:
     void BitBtn1Click();           // "Salvar"
     void BitBtn7Click();           // "Cancelar"
     void SerialPortNG1RxClusterEvent(TSerialPortNG &sender);
+    void ChartPageShow();
+    void ExportCsvClick();                                      // "Exportar CSV"
+    void ExportCsv(const QString &path, varnix::CsvStyle style); // throws when it cannot write
+    void ClearClick();                                          // "Limpar"
+    void AutoReadingToggled(bool on);
+
+    const varnix::ReadingHistory &History() const { return history_; }
 
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
     TConfigurationPage *TabSheet3;
+    TChartPage *TabSheet4;
+    TAutoReader *AutoReader;
     QWidget *Panel1;
     std::array<QLineEdit *, 5> Displays;   // MaskEdit1 .. MaskEdit5
     std::array<QLabel *, 5> TitleLabels;   // Label1 .. Label5
@@ -59,7 +72,10 @@ protected:
 private:
     void BuildReadingsPage();
 
+    void Record(const varnix::DisplayText &shown);
+
     QString configurationPath_;
     varnix::NumberFormat numberFormat_;
+    varnix::ReadingHistory history_;
     bool shownOnce_ = false;
 };

@@ -205,7 +205,7 @@ std::optional<DisplayText> FormatReading(const Reading &reading, int precision, 
                                          std::string_view unit, const NumberFormat &format)
 {
     if (reading.ChannelCode >= ChannelCount)
-        return DisplayText{1, FormatFixed(reading.Volts, 3, format) + " v"};
+        return DisplayText{1, FormatFixed(reading.Volts, 3, format) + " v", reading, 3, 1};
     if (precision < 1 || precision > 3)
         return std::nullopt;
 
@@ -218,7 +218,8 @@ std::optional<DisplayText> FormatReading(const Reading &reading, int precision, 
     const long double scaled = reading.Volts / divisor;
     if (!std::isfinite(scaled))
         throw ReadingError("Floating point overflow");
-    return DisplayText{reading.ChannelCode + 1, FormatFixed(scaled, precision, format) + " " + std::string(unit)};
+    return DisplayText{reading.ChannelCode + 1, FormatFixed(scaled, precision, format) + " " + std::string(unit), reading,
+                       precision, divisor};
 }
 
 std::optional<DisplayText> ReadCluster(std::string_view cluster,

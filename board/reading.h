@@ -47,9 +47,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a reading shows, and what it was computed from.
 struct DisplayText {
     unsigned display = 1; // 1..5
     std::string text;     // UTF-8
+    Reading reading;
+    int precision = 3;
+    long double ratio = 1;
 };
 
 Reading DecodeFrame(std::uint8_t first, std::uint8_t second);

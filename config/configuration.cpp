@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <functional>
+
 namespace varnix {
 
 namespace {
@@ -52,6 +54,19 @@ void ReadChannels(TIniFile &ini, ConfigurationFields &fields)
         fields.SetRatio(ch, ini.ReadString(ChannelSection(ch), KeyRatio, QStringLiteral("1")));
     for (int ch = 1; ch <= Channels; ++ch)
         fields.SetUnit(ch, ini.ReadString(ChannelSection(ch), KeyUnit, QStringLiteral("V")));
+}
+
+// One text key of each channel section, or nothing when the file is absent.
+std::optional<QStringList> ReadChannelTexts(const QString &path, const QString &key,
+                                            const std::function<QString(int)> &defaultFor)
+{
+    if (!ConfigurationFilePresent(path))
+        return std::nullopt;
+    TIniFile ini(path);
+    QStringList texts;
+    for (int ch = 1; ch <= Channels; ++ch)
+        texts << ini.ReadString(ChannelSection(ch), key, defaultFor(ch));
+    return texts;
 }
 
 void WriteFirstStart(TIniFile &ini)
@@ -126,13 +141,12 @@ void ReloadConfiguration(const QString &path, ConfigurationFields &fields)
 
 std::optional<QStringList> ReadChannelTitles(const QString &path)
 {
-    if (!ConfigurationFilePresent(path))
-        return std::nullopt;
-    TIniFile ini(path);
-    QStringList titles;
-    for (int ch = 1; ch <= Channels; ++ch)
-        titles << ini.ReadString(ChannelSection(ch), KeyTitle, DefaultTitle(ch));
-    return titles;
+    return ReadChannelTexts(path, KeyTitle, DefaultTitle);
+}
+
+std::optional<QStringList> ReadChannelUnits(const QString &path)
+{
+    return ReadChannelTexts(path, KeyUnit, [](int) { return QStringLiteral("V"); });
 }
 
 } // namespace varnix

@@ -38,4 +38,7 @@ void ReloadConfiguration(const QString &path, ConfigurationFields &fields);
 // the file is absent, and the labels then stay as they are.
 std::optional<QStringList> ReadChannelTitles(const QString &path);
 
+// The five saved channel units, for the chart's legend; nothing when the file is absent.
+std::optional<QStringList> ReadChannelUnits(const QString &path);
+
 } // namespace varnix
