@@ -102,7 +102,12 @@ TFormPrincipal::TFormPrincipal(const QString &configurationPath, QWidget *parent
     TabSheet4->Refresh();
 }
 
-TFormPrincipal::~TFormPrincipal() = default;
+// The link goes first: its worker must not hand a cluster to a window whose
+// pages are already gone.
+TFormPrincipal::~TFormPrincipal()
+{
+    delete SerialPortNG1;
+}
 
 void TFormPrincipal::BuildReadingsPage()
 {
