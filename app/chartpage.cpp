@@ -29,32 +29,8 @@ TChartPage::TChartPage(const varnix::ReadingHistory &history, QWidget *parent)
     : QWidget(parent)
     , history_(history)
 {
-    Chart = new QChart;
-    Chart->setMargins(QMargins(4, 4, 4, 4));
-    Chart->legend()->setAlignment(Qt::AlignBottom);
-    Chart->setLocalizeNumbers(true);
-    Chart->setLocale(QLocale::system());
-    QFont small = font();
-    small.setPixelSize(11);
-    Chart->legend()->setFont(small);
-    Chart->setTitleFont(small);
-    TimeAxis = new QDateTimeAxis;
-    TimeAxis->setFormat(QStringLiteral("HH:mm:ss"));
-    TimeAxis->setTickCount(5);
-    ValueAxis = new QValueAxis;
-    Chart->addAxis(TimeAxis, Qt::AlignBottom);
-    Chart->addAxis(ValueAxis, Qt::AlignLeft);
-    for (int i = 0; i < LineCount; ++i) {
-        Lines[i] = new QLineSeries;
-        Lines[i]->setName(i < 5 ? QStringLiteral("Canal %1").arg(i + 1) : QStringLiteral("Canal 1 (v)"));
-        Chart->addSeries(Lines[i]);
-        Lines[i]->attachAxis(TimeAxis);
-        Lines[i]->attachAxis(ValueAxis);
-    }
-    ChartView = new QChartView(Chart, this);
-    ChartView->setRenderHint(QPainter::Antialiasing);
-    ChartView->setGeometry(0, 0, 535, 300);
-    ChartView->setAccessibleName(QStringLiteral("Gráfico"));
+    for (int i = 0; i < LineCount; ++i)
+        names_[i] = i < 5 ? QStringLiteral("Canal %1").arg(i + 1) : QStringLiteral("Canal 1 (v)");
 
     AutoReading = new QCheckBox(QStringLiteral("Leitura automática"), this);
     AutoReading->setGeometry(8, 310, 120, 21);
@@ -76,17 +52,55 @@ TChartPage::TChartPage(const varnix::ReadingHistory &history, QWidget *parent)
     connect(&refresh_, &QTimer::timeout, this, &TChartPage::Refresh);
 }
 
+void TChartPage::EnsureChart()
+{
+    if (Chart != nullptr)
+        return;
+    Chart = new QChart;
+    Chart->setMargins(QMargins(4, 4, 4, 4));
+    Chart->setLocalizeNumbers(true);
+    Chart->setLocale(QLocale::system());
+    QFont small = font();
+    small.setPixelSize(11);
+    Chart->legend()->setFont(small);
+    Chart->legend()->setAlignment(Qt::AlignBottom);
+    Chart->setTitleFont(small);
+    Chart->setTitle(title_);
+    TimeAxis = new QDateTimeAxis;
+    TimeAxis->setFormat(QStringLiteral("HH:mm:ss"));
+    TimeAxis->setTickCount(5);
+    ValueAxis = new QValueAxis;
+    Chart->addAxis(TimeAxis, Qt::AlignBottom);
+    Chart->addAxis(ValueAxis, Qt::AlignLeft);
+    for (int i = 0; i < LineCount; ++i) {
+        Lines[i] = new QLineSeries;
+        Lines[i]->setName(names_[i]);
+        Chart->addSeries(Lines[i]);
+        Lines[i]->attachAxis(TimeAxis);
+        Lines[i]->attachAxis(ValueAxis);
+    }
+    ChartView = new QChartView(Chart, this);
+    ChartView->setGeometry(0, 0, 535, 300);
+    ChartView->setAccessibleName(QStringLiteral("Gráfico"));
+    ChartView->show();
+    Refresh();
+}
+
 void TChartPage::SetTitle(const QString &title)
 {
-    Chart->setTitle(title);
+    title_ = title;
+    if (Chart != nullptr)
+        Chart->setTitle(title);
 }
 
 void TChartPage::SetLegend(const QStringList &titles, const QStringList &units)
 {
     for (int i = 0; i < 5 && i < titles.size() && i < units.size(); ++i)
-        Lines[i]->setName(units[i].isEmpty() ? titles[i] : titles[i] + QStringLiteral(" (") + units[i] + QLatin1Char(')'));
+        names_[i] = units[i].isEmpty() ? titles[i] : titles[i] + QStringLiteral(" (") + units[i] + QLatin1Char(')');
     if (!titles.isEmpty())
-        Lines[5]->setName(titles[0] + QStringLiteral(" (v)"));
+        names_[5] = titles[0] + QStringLiteral(" (v)");
+    for (int i = 0; i < LineCount && Chart != nullptr; ++i)
+        Lines[i]->setName(names_[i]);
 }
 
 void TChartPage::Draw(const varnix::RecordedReading &r)
@@ -120,6 +134,9 @@ void TChartPage::Rebuild()
 void TChartPage::Refresh()
 {
     refresh_.stop();
+    CountLabel->setText(QStringLiteral("%1 leituras").arg(history_.Size()));
+    if (Chart == nullptr)
+        return;
     std::int64_t first = std::numeric_limits<std::int64_t>::max(), last = std::numeric_limits<std::int64_t>::min();
     double low = std::numeric_limits<double>::infinity(), high = -low;
     for (int i = 0; i < LineCount; ++i) {
@@ -138,7 +155,6 @@ void TChartPage::Refresh()
         for (QLegendMarker *marker : Chart->legend()->markers(Lines[i]))
             marker->setVisible(!points.isEmpty());
     }
-    CountLabel->setText(QStringLiteral("%1 leituras").arg(history_.Size()));
     if (first > last) {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(now - 60000), QDateTime::fromMSecsSinceEpoch(now));

@@ -27,8 +27,14 @@ class TChartPage : public QWidget {
 public:
     // One line per channel, then the raw-volts line.
     static constexpr int LineCount = 6;
+    // About one bucket for every two pixels of the plot: each keeps two points.
+    static constexpr int BucketCount = 256;
 
     TChartPage(const varnix::ReadingHistory &history, QWidget *parent = nullptr);
+
+    // Builds the chart; it waits for the page's first showing, so that a
+    // window that never shows it starts without it.
+    void EnsureChart();
 
     // The newest reading of the history is to be drawn.
     void ReadingRecorded();
@@ -40,11 +46,11 @@ public:
     // Brings the lines up to date now rather than at the next refresh.
     void Refresh();
 
-    QChartView *ChartView;
-    QChart *Chart;
-    std::array<QLineSeries *, LineCount> Lines;
-    QDateTimeAxis *TimeAxis;
-    QValueAxis *ValueAxis;
+    QChartView *ChartView = nullptr;
+    QChart *Chart = nullptr;
+    std::array<QLineSeries *, LineCount> Lines{};
+    QDateTimeAxis *TimeAxis = nullptr;
+    QValueAxis *ValueAxis = nullptr;
     QCheckBox *AutoReading;   // "Leitura automática"
     QSpinBox *IntervalSeconds;
     QPushButton *ExportButton; // "Exportar CSV"
@@ -55,7 +61,11 @@ private:
     void Draw(const varnix::RecordedReading &r);
 
     const varnix::ReadingHistory &history_;
-    std::array<varnix::TimeBuckets, LineCount> buckets_;
+    QString title_;
+    std::array<QString, LineCount> names_;
+    std::array<varnix::TimeBuckets, LineCount> buckets_{varnix::TimeBuckets(BucketCount), varnix::TimeBuckets(BucketCount),
+                                                        varnix::TimeBuckets(BucketCount), varnix::TimeBuckets(BucketCount),
+                                                        varnix::TimeBuckets(BucketCount), varnix::TimeBuckets(BucketCount)};
     std::uint64_t droppedAtRebuild_ = 0;
     QTimer refresh_;
 };

@@ -247,7 +247,10 @@ void TSerialPortNG::Serve(int fd)
             fds[1].events |= POLLIN;
         if (sendInProgress_.load())
             fds[1].events |= POLLOUT;
-        poll(fds, 2, ClusterRule::WaitMs(waiting, elapsed));
+        // With nothing waiting and nothing to send, only a line event can
+        // change anything, so an idle link does not wake at all.
+        const bool idle = waiting == 0 && !sendInProgress_.load();
+        poll(fds, 2, idle ? -1 : ClusterRule::WaitMs(waiting, elapsed));
         if (fds[0].revents & POLLIN)
             DrainNotify();
         // A pulled adapter or a closed far end reports a hang-up on every
