@@ -68,10 +68,11 @@ TEST_F(ChartPageTest, TitleFollowsTheBoardTitleAndLegendTheSavedSettings)
 {
     WriteSettings("COM1", "[CANAL 3]\r\nT\xedtulo=Press\xe3o\r\nUnidade=bar\r\n");
     Start();
-    EXPECT_EQ(Chart().Chart->title(), "Placa de aquisição Varnix-S");
     form->TabSheet3->Edit2->setText("Bancada 4");
-    EXPECT_EQ(Chart().Chart->title(), "Bancada 4");
     form->PageControl1->setCurrentIndex(2);
+    EXPECT_EQ(Chart().Chart->title(), "Bancada 4");
+    form->TabSheet3->Edit2->setText("Bancada 5");
+    EXPECT_EQ(Chart().Chart->title(), "Bancada 5");
     EXPECT_EQ(Chart().Lines[2]->name(), "Pressão (bar)");
     EXPECT_EQ(Chart().Lines[0]->name(), "Canal 1 (V)");
 }
