@@ -90,13 +90,13 @@ TFormPrincipal::TFormPrincipal(const QString &configurationPath, QWidget *parent
             Guard([this] { ChartPageShow(); });
     });
     connect(TabSheet3->Edit2, &QLineEdit::textChanged, TabSheet4, &TChartPage::SetTitle);
-    connect(TabSheet4->ExportButton, &QPushButton::clicked, this, [this] { Guard([this] { ExportCsvClick(); }); });
-    connect(TabSheet4->ClearButton, &QPushButton::clicked, this, [this] { Guard([this] { ClearClick(); }); });
+    OnClick(TabSheet4->ExportButton, &TFormPrincipal::ExportCsvClick);
+    OnClick(TabSheet4->ClearButton, &TFormPrincipal::ClearClick);
     connect(TabSheet4->AutoReading, &QCheckBox::toggled, this, [this](bool on) { Guard([this, on] { AutoReadingToggled(on); }); });
     connect(TabSheet4->IntervalSeconds, &QSpinBox::valueChanged, this,
             [this](int seconds) { AutoReader->SetInterval(seconds * 1000); });
-    connect(TabSheet3->BitBtn1, &QPushButton::clicked, this, [this] { Guard([this] { BitBtn1Click(); }); });
-    connect(TabSheet3->BitBtn7, &QPushButton::clicked, this, [this] { Guard([this] { BitBtn7Click(); }); });
+    OnClick(TabSheet3->BitBtn1, &TFormPrincipal::BitBtn1Click);
+    OnClick(TabSheet3->BitBtn7, &TFormPrincipal::BitBtn7Click);
 
     Guard([this] { FormCreate(); });
     TabSheet4->SetTitle(TabSheet3->BoardTitle());
@@ -176,6 +176,11 @@ void TFormPrincipal::BuildReadingsPage()
     order.append(QList<QWidget *>(ReadButtons.begin(), ReadButtons.end()));
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void TFormPrincipal::OnClick(QPushButton *button, void (TFormPrincipal::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
 }
 
 void TFormPrincipal::Guard(const std::function<void()> &handler)

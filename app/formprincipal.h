@@ -71,6 +71,8 @@ protected:
 
 private:
     void BuildReadingsPage();
+    // A button whose click runs the handler through Guard.
+    void OnClick(QPushButton *button, void (TFormPrincipal::*handler)());
 
     void Record(const varnix::DisplayText &shown);
 
