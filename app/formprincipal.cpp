@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QThread>
 
 namespace {
 
@@ -328,6 +330,11 @@ void TFormPrincipal::closeEvent(QCloseEvent *event)
 void TFormPrincipal::FormClose()
 {
     AutoReader->Stop();
+    // A command the automatic reading has just handed over may still be on
+    // its way out; the closing command must not be dropped behind it.
+    const QDeadlineTimer deadline(250);
+    while (SerialPortNG1->SendInProgress() && !deadline.hasExpired())
+        QThread::msleep(1);
     SerialPortNG1->SendText(QByteArray(1, CloseCommand));
     SerialPortNG1->SetActive(false);
 }

@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::size_t readings = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1'000'000;
 
-    varnix::ReadingHistory history;
+    varnix::ReadingHistory history(readings);
     TChartPage page(history);
     page.resize(535, 340);
     page.EnsureChart();

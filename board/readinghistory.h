@@ -35,7 +35,9 @@ struct RecordedReading {
 
 class ReadingHistory {
 public:
-    static constexpr std::size_t DefaultCapacity = 1'000'000;
+    // About 14 hours of a reading every quarter second, in 3.2 MB; a line
+    // flooded far beyond what the board sends stays within a few megabytes.
+    static constexpr std::size_t DefaultCapacity = 200'000;
 
     explicit ReadingHistory(std::size_t capacity = DefaultCapacity);
 

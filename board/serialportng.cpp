@@ -159,7 +159,9 @@ void TSerialPortNG::SendText(const QByteArray &text)
         return;
     {
         std::lock_guard lock(txMutex_);
-        txPending_ = text;
+        // Bytes of the worker's own, not shared with the caller's QByteArray,
+        // whose reference count the two threads would otherwise both change.
+        txPending_ = QByteArray(text.constData(), text.size());
         txDeadlineMs_ = NowMs() + text.size() * WriteCharDelayUs / 1000 + WriteExtraDelayMs;
     }
     sendInProgress_ = true;
@@ -334,8 +336,8 @@ void TSerialPortNG::HandOff(int fd, QByteArray bytes)
         std::lock_guard lock(queueMutex_);
         clusters_.push_back(std::move(bytes));
     }
-    if (!OnRxClusterEvent)
-        return;
+    // Whether there is a handler is for the user-interface thread to see: the
+    // handler may be set there at any moment.
     const std::uint64_t ticket = ++posted_;
     const std::uint64_t one = 1;
     [[maybe_unused]] auto n = write(handOffFd_, &one, sizeof one);
